@@ -73,6 +73,23 @@ def wait_for(condition, timeout, what, interval=0.02):
         time.sleep(interval)
 
 
+def wait_value(get, accept, timeout, what, interval=0.02):
+    """Polls get() until accept(value); returns that value, or on timeout
+    fails naming the last value seen."""
+    last = None
+
+    def accepted():
+        nonlocal last
+        last = get()
+        return accept(last)
+
+    try:
+        wait_for(accepted, timeout, what, interval)
+    except TestFailure as failure:
+        raise TestFailure(f"{failure} (last seen: {last!r})") from None
+    return last
+
+
 def log(message):
     print(f"e2e: {message}", flush=True)
 
@@ -318,9 +335,9 @@ class Clicker:
         then keys."""
         x, y = self.control_centre(EDIT_ID)
         xdotool("mousemove", x, y, "click", "1")
-        wait_for(lambda: self.session.probe.values("focus")["focus_id"] == str(EDIT_ID), 5,
-                 "the interval box to take the focus")
-        xdotool("type", "--delay", "30", text)
+        wait_value(lambda: self.session.probe.values("focus")["focus_id"], lambda f: f == str(EDIT_ID),
+                   5, "the interval box to take the focus")
+        xdotool("type", "--delay", "30", "--", text)
 
 
 class ClickTarget:
@@ -375,14 +392,15 @@ def wait_for_presses(target, count, timeout):
 
 
 def check_clicks(target, interval_ms, count):
-    """The first `count` clicks: each a press followed by its release at the
-    pointer, and presses `interval_ms` apart on average."""
+    """Waits for `count` clicks and checks them: each a press followed by its
+    release at the pointer, and presses `interval_ms` apart on average."""
+    # The press after the last one checked: by then that one's release is in.
+    wait_for_presses(target, count + 1, 5 + (count + 1) * interval_ms / 1000 * 2)
     events = target.events()[:2 * count]
-    check(len(events) == 2 * count, f"expected {count} clicks, the target has {events}")
     for i in range(0, len(events), 2):
         press, release = events[i], events[i + 1]
         check(press[0] == "down" and release[0] == "up",
-              f"event {i} and {i + 1} are {press[0]}, {release[0]}: not a press then a release")
+              f"events {i} and {i + 1} are {press[0]}, {release[0]}: not a press then a release")
         check(press[2:] == TARGET_POINT and release[2:] == TARGET_POINT,
               f"click {i // 2} at {press[2:]}/{release[2:]}, the pointer is at {TARGET_POINT}")
         held_ms = (release[1] - press[1]) / 1000
@@ -459,8 +477,8 @@ def test_window_appears(session):
     check(got == expected, f"window rectangle {got}, expected {expected}")
     check(probe.values("exstyle")["topmost"] == "1", "the window is not topmost")
 
-    focus = wait_for(lambda: (lambda f: f if f["focus_id"] == str(START_ID) else None)(
-        probe.values("focus")), 5, "the Start button to have the focus")
+    focus = wait_value(lambda: probe.values("focus"), lambda f: f["focus_id"] == str(START_ID), 5,
+                       "the Start button to have the focus")
     check(focus["focus_class"] == "Button", f"the focus is on a {focus['focus_class']}")
     check(probe.text(EDIT_ID) == "", f"the interval box holds {probe.text(EDIT_ID)!r}")
 
@@ -498,8 +516,8 @@ def test_edit_takes_digits_and_minus(session):
         # A last digit, accepted in any case, shows when every key before it
         # has been handled.
         clicker.type_into_edit(typed + "9")
-        text = wait_for(lambda: (lambda t: t if t.endswith("9") else None)(
-            session.probe.text(EDIT_ID)), 5, f"the typed {typed!r} to arrive")
+        text = wait_value(lambda: session.probe.text(EDIT_ID), lambda t: t.endswith("9"), 5,
+                          f"the typed {typed!r} to arrive")
         if text != shown + "9":
             problems.append(f"typed {typed!r}, the box shows {text[:-1]!r}, expected {shown!r}")
     check(not problems, "; ".join(problems))
@@ -510,16 +528,17 @@ def test_start_button_clicks(session):
     clicker = Clicker(session)
     clicker.focus()
     clicker.type_into_edit("100")
-    wait_for(lambda: session.probe.text(EDIT_ID) == "100", 5, "the interval box to show 100")
+    wait_value(lambda: session.probe.text(EDIT_ID), lambda t: t == "100", 5,
+               "the interval box to show 100")
     check(not target.presses(), "the target got presses before Start")
     # A real click on Start, and the pointer back over the target before the
     # first click is due, in one go.
     button = clicker.control_centre(START_ID)
     xdotool("mousemove", *button, "click", "1", "mousemove", *TARGET_POINT)
     started = time.monotonic()
-    wait_for_presses(target, 11, 10)
-    log(f"11 presses {time.monotonic() - started:.2f} s after Start")
-    check_clicks(target, 100, 11)
+    wait_for_presses(target, 1, 5)
+    log(f"the first press came {time.monotonic() - started:.2f} s after Start")
+    check_clicks(target, 100, 10)
     stop_with_f2(session, target)
 
 
@@ -536,8 +555,7 @@ def test_f1_starts_f2_stops(session):
     session.key_up("F1")
     log(f"F1: the first press came {latency:.2f} s after the key went down")
     check(latency <= KEY_POLL_S + 1.0, f"the first press came {latency:.2f} s after F1")
-    wait_for_presses(target, 11, 10)
-    check_clicks(target, 100, 11)
+    check_clicks(target, 100, 10)
     stop_with_f2(session, target)
 
 
@@ -596,7 +614,6 @@ def main():
 
     failed = 0
     for name in args.tests:
-        args.work_dir_for_test = args.work_dir / name
         work_dir = args.work_dir / name
         work_dir.mkdir(parents=True, exist_ok=True)
         session = Session(argparse.Namespace(**{**vars(args), "work_dir": work_dir}))

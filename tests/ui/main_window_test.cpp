@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,16 @@ TEST_F(MainWindowTest, ShownCentredTopmostWithAFixedFrame) {
     EXPECT_NE(SendMessageW(Main(), WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Main(), WM_GETFONT, 0, 0)),
               static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+}
+
+// The texts run also under a Latin locale (see tests/CMakeLists.txt), where
+// this makes sure that the ANSI code page really is not 936.
+TEST(LocaleProbe, AnsiCodePageIsTheOneThisRunAsksFor) {
+    const char* expected = std::getenv("CLICKER_EXPECTED_ACP");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "no code page asked for";
+    }
+    EXPECT_EQ(GetACP(), static_cast<UINT>(std::strtoul(expected, nullptr, 10)));
 }
 
 TEST_F(MainWindowTest, TextsReadBackAsDesignedInAnyLocale) {

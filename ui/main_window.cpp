@@ -198,7 +198,8 @@ std::string MainWindow::ReadText() {
         asked = text.size() * 2 + 1;  // code page 936 needs at most two bytes a character
         return ToCodePage936(text);
     } catch (const std::bad_alloc&) {
-        services_.FatalError(L"分配 " + std::to_wstring(asked) + L" 字节内存失败!");
+        const std::string bytes = std::to_string(asked);  // ASCII digits
+        services_.FatalError(L"分配 " + std::wstring(bytes.begin(), bytes.end()) + L" 字节内存失败!");
     }
 }
 

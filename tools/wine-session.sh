@@ -52,6 +52,10 @@ wine_session_start() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine looks for the caption-button glyphs in the prefix's own font folder.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   # A persistent server started outside any pipe: otherwise Wine's background
   # processes hold the pipe that ctest reads, and every test waits for them.
   wineserver -p </dev/null >/dev/null 2>&1

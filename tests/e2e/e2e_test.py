@@ -17,10 +17,12 @@ starts its own clicker and ends only the processes it started.
 
 import argparse
 import os
+import signal
 import statistics
 import subprocess
 import sys
 import time
+import traceback
 from pathlib import Path
 
 SCREEN = (1280, 1024)
@@ -129,7 +131,7 @@ class Wine:
     def __init__(self, wine_exec, work_dir):
         self.wine_exec = wine_exec
         self.work_dir = work_dir
-        self.stderr = open(work_dir / "wine-stderr.log", "ab")
+        self.stderr = open(work_dir / "wine-stderr.log", "wb")
         self.calls = 0
 
     def start(self, program, *args, stdout=subprocess.DEVNULL):
@@ -187,9 +189,9 @@ class Probe:
 class Session:
     """What one test has started, so that it can all be ended afterwards."""
 
-    def __init__(self, args):
+    def __init__(self, args, work_dir):
         self.args = args
-        self.work_dir = args.work_dir
+        self.work_dir = work_dir
         self.wine = Wine(args.wine_exec, self.work_dir)
         self.probe = Probe(self.wine, args.probe)
         self.cleanups = []
@@ -211,12 +213,12 @@ class Session:
         for key in list(self.held_keys):
             try:
                 self.key_up(key)
-            except (subprocess.SubprocessError, TestFailure) as error:
+            except Exception as error:  # pylint: disable=broad-except
                 problems.append(f"releasing {key}: {error}")
         for action in reversed(self.cleanups):
             try:
                 action()
-            except (subprocess.SubprocessError, TestFailure, OSError) as error:
+            except Exception as error:  # pylint: disable=broad-except
                 problems.append(str(error))
         self.wine.stderr.close()
         return problems
@@ -527,18 +529,19 @@ def test_start_button_clicks(session):
     target = start_session_with_target(session)
     clicker = Clicker(session)
     clicker.focus()
-    clicker.type_into_edit("100")
-    wait_value(lambda: session.probe.text(EDIT_ID), lambda t: t == "100", 5,
-               "the interval box to show 100")
+    clicker.type_into_edit("200")
+    wait_value(lambda: session.probe.text(EDIT_ID), lambda t: t == "200", 5,
+               "the interval box to show 200")
     check(not target.presses(), "the target got presses before Start")
-    # A real click on Start, and the pointer back over the target before the
-    # first click is due, in one go.
+    # A real click on Start, and the pointer back over the target well before
+    # the first click is due, in one go. (`click` would wait 100 ms after the
+    # release before the next command.)
     button = clicker.control_centre(START_ID)
-    xdotool("mousemove", *button, "click", "1", "mousemove", *TARGET_POINT)
+    xdotool("mousemove", *button, "mousedown", "1", "mouseup", "1", "mousemove", *TARGET_POINT)
     started = time.monotonic()
     wait_for_presses(target, 1, 5)
     log(f"the first press came {time.monotonic() - started:.2f} s after Start")
-    check_clicks(target, 100, 10)
+    check_clicks(target, 200, 10)
     stop_with_f2(session, target)
 
 
@@ -575,9 +578,15 @@ def test_esc_exits_zero(session):
     check(code == 0, f"exit code {code} after Esc")
     # A click sent just before the window went can still be on its way.
     check_no_new_presses(target, 1.0, "after the clicker had ended")
-    late = [e for e in target.presses() if e[1] > gone_us + 30_000]
+    presses = target.presses()
+    late = [e for e in presses if e[1] > gone_us + 30_000]
     check(not late, f"presses after the window was gone: {late} (gone at {gone_us} µs)")
-    log(f"Esc: {len(target.presses())} presses in all, none after the window went")
+    # Both times come from the same clock, and the clicking went on until Esc.
+    last_before_ms = (gone_us - presses[-1][1]) / 1000
+    check(0 <= last_before_ms <= 1000,
+          f"the last press came {last_before_ms:.0f} ms before the window was seen gone")
+    log(f"Esc: {len(presses)} presses in all, the last {last_before_ms:.0f} ms before the window "
+        "was seen gone, none after")
 
 
 def test_close_box_exits_zero(session):
@@ -612,17 +621,26 @@ def main():
             return 2
     args.launch_clicker_path = windows_path(args.clicker)
 
+    # Ended from outside (Ctrl-C, a kill): still end what the test started.
+    def interrupted(signum, _frame):
+        raise TestFailure(f"interrupted by signal {signum}")
+
+    signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGINT, interrupted)
+
     failed = 0
     for name in args.tests:
         work_dir = args.work_dir / name
         work_dir.mkdir(parents=True, exist_ok=True)
-        session = Session(argparse.Namespace(**{**vars(args), "work_dir": work_dir}))
+        session = Session(args, work_dir)
         started = time.monotonic()
         error = None
         try:
             TESTS[name](session)
         except TestFailure as failure:
             error = str(failure)
+        except Exception:  # pylint: disable=broad-except
+            error = traceback.format_exc()
         problems = session.close()
         if error is None and problems:
             error = "cleaning up: " + "; ".join(problems)

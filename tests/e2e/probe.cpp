@@ -29,6 +29,7 @@
 #include <cwchar>
 #include <fcntl.h>
 #include <io.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -398,36 +399,51 @@ int Run(int argc, wchar_t** argv) {
         return argc == 3 && ParseNumber(argv[2], a) ? Kill(a) : Usage();
     }
 
+    // The rest act on the window: check the words before looking for it.
+    struct WindowCommand {
+        const wchar_t* name;
+        int argc;
+    };
+    static constexpr WindowCommand kWindowCommands[] = {
+        {L"rect", 2},    {L"exstyle", 2}, {L"children", 2}, {L"focus", 2},    {L"gettext", 3},
+        {L"settext", 4}, {L"click", 3},   {L"hittest", 4},  {L"find-hit", 3},
+    };
+    const bool known =
+        std::any_of(std::begin(kWindowCommands), std::end(kWindowCommands),
+                    [&](const WindowCommand& c) { return command == c.name && argc == c.argc; });
+    if (!known) {
+        return Usage();
+    }
     HWND window = FindMainWindow();
     if (window == nullptr) {
         Print("error=no window");
         return kNoWindow;
     }
-    if (command == L"rect" && argc == 2) {
+    if (command == L"rect") {
         return Rect(window);
     }
-    if (command == L"exstyle" && argc == 2) {
+    if (command == L"exstyle") {
         return ExStyle(window);
     }
-    if (command == L"children" && argc == 2) {
+    if (command == L"children") {
         return Children(window);
     }
-    if (command == L"focus" && argc == 2) {
+    if (command == L"focus") {
         return Focus(window);
     }
-    if (command == L"gettext" && argc == 3) {
+    if (command == L"gettext") {
         return GetText(window, argv[2]);
     }
-    if (command == L"settext" && argc == 4) {
+    if (command == L"settext") {
         return SetText(window, argv[2], argv[3]);
     }
-    if (command == L"click" && argc == 3) {
+    if (command == L"click") {
         return Click(window, argv[2]);
     }
-    if (command == L"hittest" && argc == 4 && ParseNumber(argv[2], a) && ParseNumber(argv[3], b)) {
+    if (command == L"hittest" && ParseNumber(argv[2], a) && ParseNumber(argv[3], b)) {
         return HitTest(window, a, b);
     }
-    if (command == L"find-hit" && argc == 3 && ParseNumber(argv[2], a)) {
+    if (command == L"find-hit" && ParseNumber(argv[2], a)) {
         return FindHit(window, a);
     }
     return Usage();

@@ -259,7 +259,7 @@ TEST_F(MainWindowTest, ClickingStartRaisesTheClickedEventAfterTheBoxIsNormalized
     program.window().BindHandlers(handlers);
     SetFocus(Box());
     SetWindowTextW(Box(), L"007");
-    // A mouse click on the button takes the focus first, as BM_CLICK does not.
+    // A mouse click on the button takes the focus first.
     SetFocus(Button());
     SendMessageW(Button(), BM_CLICK, 0, 0);
     PumpFor(program.host, 20);

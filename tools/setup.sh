@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make python3 libgtest-dev                    # native build and tests
-  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686  # Windows cross build
+  g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686  # Windows cross build
   wine wine32:i386 fonts-wine fonts-wqy-microhei         # running it: Wine, caption glyphs, Chinese text
   xvfb xdotool x11-utils imagemagick                     # a private display, input and screenshots
   locales                                                # localedef for the zh_CN locale

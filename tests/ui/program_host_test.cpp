@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <string>
-#include <thread>
+#include <utility>
 
 #include "program_host.h"
 #include "window_test_support.h"
@@ -51,6 +51,21 @@ TEST(ProgramHostDeathTest, FirstPollOfARunningProgramBindsTheKeyStateOrFails) {
         ::testing::ExitedWithCode(-1), "built\nerror box: .*GetAsyncKeyState");
 }
 
+template <class Function>
+DWORD WINAPI RunAndDelete(void* parameter) {
+    auto* function = static_cast<Function*>(parameter);
+    (*function)();
+    delete function;
+    return 0;
+}
+
+// Runs a function on a thread of its own that is never joined: the process
+// ends under it.
+template <class Function>
+void RunDetached(Function function) {
+    CloseHandle(CreateThread(nullptr, 0, &RunAndDelete<Function>, new Function(std::move(function)), 0, nullptr));
+}
+
 // Presses OK on this process's error box once it appears, after printing its
 // text; the real box, as the user sees it.
 void AnswerErrorBox() {
@@ -70,8 +85,7 @@ void AnswerErrorBox() {
 TEST(ProgramHostDeathTest, RealErrorBoxShowsTheTextAndOkEndsTheProcess) {
     EXPECT_EXIT(
         {
-            std::thread answer(&AnswerErrorBox);
-            answer.detach();
+            RunDetached(&AnswerErrorBox);
             ProgramHost host;
             host.FatalError(L"载入启动窗口失败");
         },
@@ -85,12 +99,11 @@ TEST(ProgramHostDeathTest, NoHandlerRunsWhileTheErrorBoxIsShown) {
             if (program.Build()) {
                 program.window().PollTimer().SetPeriod(10);
                 program.window().ClickTimer().SetPeriod(10);
-                std::thread answer([&program] {
+                RunDetached([&program] {
                     Sleep(300);  // meanwhile the box's own loop dispatches the timers' ticks
                     std::fprintf(stderr, "events while shown: %d\n", static_cast<int>(program.events.size()));
                     AnswerErrorBox();
                 });
-                answer.detach();
                 program.host.FatalError(L"x");
             }
         },

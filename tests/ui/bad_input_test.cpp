@@ -9,7 +9,6 @@
 namespace clicker {
 namespace {
 
-using testing::PumpFor;
 using testing::TextOf;
 
 // The program as it runs, controller included: pasted text, then Start.
@@ -38,13 +37,13 @@ protected:
         // first and normalize the box before Start reads it.
         SendMessageW(host.Window()->Handle(), WM_COMMAND, MAKEWPARAM(design::kId按钮1, BN_CLICKED),
                      reinterpret_cast<LPARAM>(button));
-        PumpFor(host, 20);
+        host.DispatchPending();
         return host.Window()->ClickTimer().GetPeriod();
     }
 
     std::wstring NormalizedByLeaving() {
         SetFocus(button);
-        PumpFor(host, 20);
+        host.DispatchPending();
         return TextOf(box);
     }
 

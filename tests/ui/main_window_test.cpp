@@ -33,7 +33,7 @@ protected:
     void LeaveBox() {
         SetFocus(Box());
         SetFocus(Button());
-        PumpFor(program.host, 20);
+        program.host.DispatchPending();
     }
 
     RecordedProgram program;
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, ClickingStartRaisesTheClickedEventAfterTheBoxIsNormalized
     // A mouse click on the button takes the focus first.
     SetFocus(Button());
     SendMessageW(Button(), BM_CLICK, 0, 0);
-    PumpFor(program.host, 20);
+    program.host.DispatchPending();
     EXPECT_EQ(seenText, "7");
 }
 

@@ -88,7 +88,7 @@ public:
         const HWND target = GetFocus();
         PostMessageW(target, WM_KEYDOWN, key, 1);
         PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001U));
-        PumpFor(host, 50);
+        host.DispatchPending();  // handles both before returning
     }
 
     std::vector<std::wstring> errorBoxes;

@@ -276,12 +276,11 @@ class ClickTarget:
             self.process.wait()
 
 
-def click_figures(events, count=None):
+def click_figures(events):
     """Pairs presses with releases and times the presses.
 
-    Returns the gaps between consecutive presses in ms (the first `count`
-    gaps, or all) and the number of presses without their release plus
-    releases without a press.
+    Returns the gaps between consecutive presses in ms, and the number of
+    presses without their release plus releases without a press.
     """
     unpaired = 0
     pressed = False
@@ -299,8 +298,6 @@ def click_figures(events, count=None):
     if pressed:
         unpaired += 1
     gaps = [(b - a) / 1000 for a, b in zip(presses, presses[1:])]
-    if count is not None:
-        gaps = gaps[:count]
     return gaps, unpaired
 
 
